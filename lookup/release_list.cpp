@@ -20,7 +20,7 @@ const TextArray& NoRecords() {
 
 }  // namespace
 
-std::string CutReleaseText(std::string_view bytes) {
+size_t ReleaseTextLength(std::string_view bytes) {
   size_t i = 0;
   const size_t n = bytes.size();
   while (i < n) {
@@ -35,7 +35,7 @@ std::string CutReleaseText(std::string_view bytes) {
       i += 1;
     }
   }
-  return std::string(bytes.substr(0, i < n ? i : n));
+  return i < n ? i : n;
 }
 
 ReleaseLoad LoadReleaseText(FileSystem& files) {
@@ -49,7 +49,8 @@ ReleaseLoad LoadReleaseText(FileSystem& files) {
     load.warning = kUnreadableReleaseFileText;
     return load;
   }
-  load.text = CutReleaseText(bytes);
+  bytes.resize(ReleaseTextLength(bytes));
+  load.text = std::move(bytes);
   return load;
 }
 

@@ -29,9 +29,10 @@ class FileSystem {
   virtual bool ReadWholeFile(const char* name, std::string* bytes) = 0;
 };
 
-// The file's bytes as a text: a byte 0x00 or 0x1A ends it, except as the second
-// byte of a two-byte character; a lead byte followed by 0x00 is dropped with it.
-std::string CutReleaseText(std::string_view bytes);
+// How many of the file's bytes make the release text: a byte 0x00 or 0x1A ends
+// it, except as the second byte of a two-byte character; a lead byte followed by
+// 0x00 is dropped with it.
+size_t ReleaseTextLength(std::string_view bytes);
 
 // The release text read from the file, or the warning to show before the
 // program ends (missing or unreadable file).
