@@ -24,6 +24,13 @@ bool ParseCount(std::string_view text, int64_t* value) {
   return true;
 }
 
+// "N bytes in T ms (R MB/s)": the benchmark compares senders by it.
+std::string Amount(int64_t bytes, int64_t ms) {
+  std::string text = std::to_string(bytes) + " bytes in " + std::to_string(ms) + " ms";
+  if (ms > 0) text += " (" + std::to_string(bytes / 1000 / ms) + " MB/s)";
+  return text;
+}
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -82,13 +89,15 @@ class Simulator {
   void ServeRaw() {
     OutputFile out = NextOutput(".bin");
     int64_t total = 0;
+    int64_t startMs = 0;
     for (;;) {
       size_t got = 0;
       if (net::ReceiveSome(socket_, block_.data(), block_.size(), kWaitMs, &got) != net::Io::Done) break;
+      if (total == 0) startMs = os::NowMs();
       if (out) std::fwrite(block_.data(), 1, got, out.get());
       total += static_cast<int64_t>(got);
     }
-    Log("received " + std::to_string(total) + " bytes");
+    Log("received " + Amount(total, os::NowMs() - startMs));
   }
 
   void ServeProtocol() {
@@ -128,6 +137,7 @@ class Simulator {
 
     unsigned char header[2] = {};
     uint64_t received = 0;
+    int64_t startMs = os::NowMs();
     bool checked = false;
     while (received < size || !checked) {
       if (!checked && (received >= 2 || received == size)) {
@@ -164,7 +174,7 @@ class Simulator {
       dataBytes_ += static_cast<int64_t>(got);
       if (options_.mode == SimMode::Slow) Pace();
     }
-    Log(name + ": " + std::to_string(size) + " bytes");
+    Log(name + ": " + Amount(static_cast<int64_t>(size), os::NowMs() - startMs));
     return true;
   }
 
