@@ -79,7 +79,8 @@ TEST(SockfilegoWine, SendsToTheSimulatedConsole) {
     ASSERT_FALSE(folder.empty());
     std::string out = folder + "\\out";
     CreateDirectoryA(out.c_str(), nullptr);
-    std::string file = folder + "\\game.cia";
+    // Unquoted, as the installer passes it: the space splits it into two arguments.
+    std::string file = folder + "\\my game.cia";
     std::string bytes(300000, '\x5A');
     bytes[0] = bytes[1] = '\x20';  // a CIA's header size, 0x2020
     ASSERT_TRUE(gui::WriteFileBytes(file, bytes));
