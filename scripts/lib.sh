@@ -6,7 +6,7 @@ BUILD="$REPO/build"
 DIST="$REPO/dist"
 WINE=/usr/lib/wine/wine64
 PACKAGES=(cmake g++ make ccache googletest libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
-          wine wine64 xvfb x11-utils locales fonts-wqy-zenhei imagemagick socat time)
+          wine wine64 xvfb x11-utils xdotool locales fonts-wqy-zenhei imagemagick socat time)
 
 say() { printf '==> %s\n' "$*" >&2; }
 
