@@ -141,7 +141,7 @@ void ExpectInstallerReadable(const std::vector<std::string>& chunks) {
 }
 
 enum class Kind { Installable, Ticket, NotCia, Missing, Folder };
-struct FileSpec {
+struct FileFixture {
   std::string name;
   Kind kind;
   size_t size = 1000;
@@ -150,7 +150,7 @@ struct FileSpec {
 struct OutcomeCase {
   const char* title;
   const char* mode;  // nullptr: nothing listens
-  std::vector<FileSpec> files;
+  std::vector<FileFixture> files;
   int exitCode;
   Outcome outcome;
   const char* reason;       // part of the result message
@@ -186,7 +186,7 @@ TEST(SockfilegoLoopback, OutcomesAndWhatArrives) {
     SCOPED_TRACE(c.title);
     TempDir dir;
     std::vector<std::string> paths;
-    for (const FileSpec& f : c.files) {
+    for (const FileFixture& f : c.files) {
       paths.push_back(dir.in(f.name));
       if (f.kind == Kind::Installable || f.kind == Kind::Ticket) WriteFile(paths.back(), Installable(f.size, f.kind == Kind::Ticket));
       if (f.kind == Kind::NotCia) WriteFile(paths.back(), "PK\x03\x04 a zip, not a CIA");
