@@ -3,6 +3,7 @@
 // from another working folder.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -214,6 +215,41 @@ TEST_F(TitleLookup, AbsentCodeHeaderCodeAndTwoByteCode) {
   gui::TypeChars(codeBox_, "a");  // refused: the caret is at the start after setting the text
   gui::PressKey(codeBox_, VK_END);
   Type("\b", "中");
+}
+
+// Puts text on the clipboard, shared by the processes of one Wine prefix.
+bool SetClipboardText(const std::string& text) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  if (!memory) return false;
+  memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+  CloseClipboard();
+  return ok;
+}
+
+TEST_F(TitleLookup, PasteKeepsWholeCharactersWithinFourBytes) {
+  StartWindow(ProgramFolder(&kFixtureList));
+  const struct {
+    std::string clipboard;
+    std::string code;
+    std::string result;
+  } cases[] = {
+      {"BRVE-1234", "BRVE", Lines("Bravo Racing", "Southpeak", "CTR-BRVE", "0004000000100200", "2.1.0U")},
+      {"中文冒险", "中文", Lines("中文冒险", "星河", "CTR-ZWCJ", "0004000000100300", "9.0.0J")},
+      {"AB中文", "AB中", kNotFound},  // a character that does not fit whole is left out
+      {"AAQP\r\nBRVE", "AAQP", kAlphaLines},
+  };
+  for (const auto& c : cases) {
+    ClickCodeBox();
+    ASSERT_TRUE(SetClipboardText(c.clipboard));
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(codeBox_, WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    EXPECT_EQ(Code(), c.code) << c.clipboard;
+    EXPECT_EQ(Result(), c.result) << c.clipboard;
+  }
 }
 
 TEST_F(TitleLookup, ClickInTheCodeBoxEmptiesBothBoxes) {
