@@ -10,11 +10,12 @@
 
 namespace {
 
-// The folder that holds the program, without a trailing backslash.
-std::string ProgramFolder() {
-  std::string path(MAX_PATH, '\0');
+// The folder that holds the program. Wide characters: a folder name may hold
+// characters the ANSI code page lacks, or two-byte ones ending in a backslash byte.
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
@@ -22,17 +23,16 @@ std::string ProgramFolder() {
     }
     path.resize(path.size() * 2);
   }
-  return path.substr(0, path.find_last_of('\\'));
+  // Keep the backslash after a drive letter: "C:" alone is not the root.
+  size_t slash = path.find_last_of(L'\\');
+  return path.substr(0, slash == 2 ? 3 : slash);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The sender is looked for beside the program, wherever it was started from.
-  // A drive root needs its backslash to name the root folder.
-  std::string folder = ProgramFolder();
-  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-  SetCurrentDirectoryA(folder.c_str());
+  SetCurrentDirectoryW(ProgramFolder().c_str());
   OleInitialize(nullptr);  // for the drop target
 
   InitTransferRecords();

@@ -22,8 +22,15 @@ void MoveFocus(bool backwards) {
 
 }  // namespace
 
+// With no control focused, keys reach the active window as system keys; Esc
+// must close the window then too (Alt is not held: bit 29 of lParam is clear).
+bool IsKeyPress(const MSG& msg) {
+  return msg.message == WM_KEYDOWN ||
+         (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_ESCAPE && !(msg.lParam & (1 << 29)));
+}
+
 bool HandleWindowKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || !IsOurWindow(msg.hwnd)) return false;
+  if (!IsKeyPress(msg) || !IsOurWindow(msg.hwnd)) return false;
   switch (msg.wParam) {
     case VK_ESCAPE:
       SendMessageA(Ui().main, WM_CLOSE, 0, 0);

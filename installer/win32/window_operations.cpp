@@ -56,7 +56,12 @@ void InstallerTransferWindow::ShowMessage(const std::string& text, const std::st
 }
 
 void InstallerTransferWindow::SetTransferButtonEnabled(bool enabled) {
-  if (Ui().transferButton) EnableWindow(Ui().transferButton, enabled);
+  HWND button = Ui().transferButton;
+  if (!button) return;
+  // A disabled button loses the focus, and with no focus the keys (Esc, Tab)
+  // would reach no control: the log box, which the transfer fills, takes it.
+  if (!enabled && GetFocus() == button) SetFocus(Ui().logBox);
+  EnableWindow(button, enabled);
 }
 
 bool InstallerTransferWindow::ProcessPendingEvents() { return ::ProcessPendingEvents(); }

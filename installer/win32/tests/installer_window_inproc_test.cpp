@@ -236,6 +236,53 @@ TEST_F(InstallerWindowInProcess, CaptionsGoToTheirLabels) {
   EXPECT_EQ(WindowText(Ui().percentLabel), "45 %");
 }
 
+// Columns of the percent label, as shown on the screen, that hold dark (text) pixels.
+std::vector<bool> DarkColumns(HWND label) {
+  RECT r;
+  GetWindowRect(label, &r);
+  HDC screen = GetDC(nullptr);
+  std::vector<bool> dark(r.right - r.left, false);
+  for (int x = r.left; x < r.right; ++x) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      COLORREF c = GetPixel(screen, x, y);
+      if (GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90) dark[x - r.left] = true;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return dark;
+}
+
+int LastDarkColumn(HWND label) {
+  std::vector<bool> dark = DarkColumns(label);
+  for (int x = static_cast<int>(dark.size()) - 1; x >= 0; --x) {
+    if (dark[x]) return x;
+  }
+  return -1;
+}
+
+TEST_F(InstallerWindowInProcess, PercentLabelStaysReadableOverTheBar) {
+  ShowWindow(Ui().main, SW_SHOWNORMAL);
+  InstallerTransferWindow window;
+  window.SetPosition(100);  // the bar fills the area behind the label
+  window.SetCaption(control::kPercentLabel, "100 %");
+  UpdateWindow(Ui().main);
+  window.ProcessPendingEvents();
+  int wide = LastDarkColumn(Ui().percentLabel);
+  ASSERT_GT(wide, 0) << "no text over the full bar";
+
+  window.SetCaption(control::kPercentLabel, "0 %");
+  window.ProcessPendingEvents();
+  int narrow = LastDarkColumn(Ui().percentLabel);
+  EXPECT_GT(narrow, 0) << "no text after the caption changed";
+  EXPECT_LT(narrow, wide) << "the old, longer caption is still shown";
+
+  // The bar repaints itself (position changes, exposure): the text stays.
+  window.SetPosition(50);
+  window.ProcessPendingEvents();
+  RedrawWindow(Ui().progressBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_EQ(LastDarkColumn(Ui().percentLabel), narrow);
+}
+
 TEST_F(InstallerWindowInProcess, AppendingToTheLogGoesToItsEndWhateverIsSelected) {
   InstallerTransferWindow window;
   HWND log = Ui().logBox;
