@@ -4,14 +4,17 @@
 # shellcheck shell=bash
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-# Where the programs come from (override to use another build tree).
-WIN_BIN=${INSTALLER_WIN_BIN:-$BUILD/win64/bin}
-LINUX_BIN=${INSTALLER_LINUX_BIN:-$BUILD/linux/bin}
+# Where the programs come from: the shipped ones in dist/, the demo driver from
+# the Windows build with tests. Override to use other build trees.
+WIN_BIN=${INSTALLER_WIN_BIN:-$DIST/win64}
+LINUX_BIN=${INSTALLER_LINUX_BIN:-$DIST/linux}
+DRIVER_BIN=${INSTALLER_DRIVER_BIN:-$BUILD/win64/bin}
 
-need_programs() {  # names of files that must be in WIN_BIN, then LINUX_BIN ones after "--"
+need_programs() {  # files in WIN_BIN, then after "--" in LINUX_BIN, after "---" in DRIVER_BIN
   local dir=$WIN_BIN f
   for f in "$@"; do
     if [ "$f" = -- ]; then dir=$LINUX_BIN; continue; fi
+    if [ "$f" = --- ]; then dir=$DRIVER_BIN; continue; fi
     [ -f "$dir/$f" ] || { say "$dir/$f is missing: run scripts/build first"; exit 1; }
   done
 }
