@@ -13,7 +13,7 @@ POINT CenteredOrigin(int width, int height) {
 
 namespace {
 
-struct ControlSpec {
+struct ControlPlace {
   HWND InstallerUi::*slot;
   const char* className;
   const char* text;
@@ -31,7 +31,7 @@ constexpr DWORD kPercentStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE
 
 // In tab order. The progress bar has no WS_CLIPSIBLINGS: it paints under the
 // percent label, which then draws its text over it.
-const ControlSpec kControls[] = {
+const ControlPlace kControls[] = {
     {&InstallerUi::addressBox, "EDIT", layout::kAddressPrompt, kEditStyle, WS_EX_STATICEDGE,
      layout::kAddressBoxId, 8, 16, 88, 32},
     {&InstallerUi::fileBox, "EDIT", layout::kFilePrompt, kEditStyle, WS_EX_STATICEDGE, layout::kFileBoxId, 104, 16,
@@ -55,13 +55,13 @@ bool CreateControls(HWND main) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(main, GWLP_HINSTANCE));
   HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
   InstallerUi& ui = Ui();
-  for (const ControlSpec& spec : kControls) {
-    HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.text, spec.style, spec.x, spec.y,
-                                   spec.width, spec.height, main, reinterpret_cast<HMENU>(INT_PTR{spec.id}),
+  for (const ControlPlace& place : kControls) {
+    HWND control = CreateWindowExA(place.exStyle, place.className, place.text, place.style, place.x, place.y,
+                                   place.width, place.height, main, reinterpret_cast<HMENU>(INT_PTR{place.id}),
                                    instance, nullptr);
     if (!control) return false;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    ui.*spec.slot = control;
+    ui.*place.slot = control;
   }
   // The edit boxes take any length (their default limit would cut a long log).
   for (HWND edit : {ui.addressBox, ui.fileBox, ui.logBox}) SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
