@@ -10,6 +10,7 @@
 #include <random>
 
 #include "installer/sender_output.h"
+#include "sender/test_support/outcomes.h"
 #include "sender/test_support/child_process.h"
 
 namespace {
@@ -95,16 +96,6 @@ SenderRun RunSender(const std::string& address, const std::vector<std::string>& 
   run.chunks = sender.ReadAllChunks(kRunMs);
   run.exitCode = sender.Wait(kRunMs);
   return run;
-}
-
-std::vector<Outcome> Outcomes(const std::vector<std::string>& chunks) {
-  std::vector<Outcome> outcomes;
-  for (const std::string& chunk : chunks) {
-    for (const DisplayStep& step : InterpretChunk(chunk).steps) {
-      if (step.kind == StepKind::ShowMessage) outcomes.push_back(step.outcome);
-    }
-  }
-  return outcomes;
 }
 
 bool AnyChunkHas(const std::vector<std::string>& chunks, const std::string& text) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "installer/sender_output.h"
+#include "sender/test_support/outcomes.h"
 #include "tests/win32/console_sim_process.h"
 #include "tests/win32/gui_driver.h"
 
@@ -48,16 +49,6 @@ SenderRun RunSender(const std::string& arguments) {
   }
   CloseHandle(readEnd);
   return run;
-}
-
-std::vector<Outcome> Outcomes(const std::vector<std::string>& chunks) {
-  std::vector<Outcome> outcomes;
-  for (const std::string& chunk : chunks) {
-    for (const DisplayStep& step : InterpretChunk(chunk).steps) {
-      if (step.kind == StepKind::ShowMessage) outcomes.push_back(step.outcome);
-    }
-  }
-  return outcomes;
 }
 
 struct Case {

@@ -48,7 +48,9 @@ class Program {
 
 // The window's text, read across processes.
 std::string Text(HWND window);
-// Returns once the window's thread has handled everything posted before.
+// A sent WM_NULL round trip: returns once the window's thread is idle enough to
+// answer. Under Wine a sent message can overtake input posted just before it, so
+// after posting input, wait for its visible effect (WaitUntil) before asserting.
 void Settle(HWND window);
 // Posts one WM_CHAR per byte, then settles.
 void TypeChars(HWND window, std::string_view bytes);
