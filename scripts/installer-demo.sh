@@ -50,6 +50,6 @@ start_console() {
   return 1
 }
 stop_console() {
-  if [ -n "${CONSOLE_PID:-}" ]; then kill "$CONSOLE_PID" 2>/dev/null; wait "$CONSOLE_PID" 2>/dev/null; fi
+  if [ -n "${CONSOLE_PID:-}" ]; then kill "$CONSOLE_PID" 2>/dev/null || true; wait "$CONSOLE_PID" 2>/dev/null || true; fi
   CONSOLE_PID=""
 }
