@@ -1,5 +1,7 @@
 #include "sender/arguments.h"
 
+#include "installer/sender_output.h"
+
 bool ParseConsoleAddress(std::string_view text, ConsoleAddress* address, std::string* problem) {
   std::string_view host = text;
   address->port = kConsolePort;
@@ -71,7 +73,9 @@ std::string DisplayName(std::string_view path) {
     if (c == '/' || c == '\\') start = i + 1;
   }
   std::string name(path.substr(start));
-  for (const char* marker : {"KB/s", "cia file failed", "A connection attempt failed", "Install cia file success"}) {
+  // The installer reads these anywhere in a message: a name must not carry them.
+  for (const char* marker : {"KB/s", sender_text::kTransferFailedPhrase, sender_text::kConnectionFailedPhrase,
+                             sender_text::kInstalledPhrase}) {
     if (name.find(marker) != std::string::npos) return "(a file whose name is not shown)";
   }
   return name;

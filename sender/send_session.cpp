@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "installer/sender_output.h"
 #include "sender/arguments.h"
 #include "sender/net.h"
 #include "sender/os.h"
@@ -22,10 +23,13 @@ struct PreparedFile {
   int64_t size = 0;
 };
 
+// Result messages: the installer recognises the phrase; it never starts the message.
 std::string ConnectionFailure(const std::string& reason) {
-  return "Error: A connection attempt failed (" + reason + ")";
+  return std::string("Error: ") + sender_text::kConnectionFailedPhrase + " (" + reason + ")";
 }
-std::string TransferFailure(const std::string& reason) { return "Error: send cia file failed (" + reason + ")"; }
+std::string TransferFailure(const std::string& reason) {
+  return std::string("Error: send ") + sender_text::kTransferFailedPhrase + " (" + reason + ")";
+}
 
 std::string Plural(int64_t count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
@@ -220,6 +224,6 @@ int RunSender(const std::vector<std::string>& arguments, MessageOutput& out, con
     out.Message(TransferFailure(problem));
     return kExitFailed;
   }
-  out.Message("Result: Install cia file success (" + Plural(files.size(), "file") + " sent)");
+  out.Message(std::string("Result: ") + sender_text::kInstalledPhrase + " (" + Plural(files.size(), "file") + " sent)");
   return kExitInstalled;
 }
